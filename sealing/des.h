@@ -19,7 +19,8 @@ struct KeySchedule {
 KeySchedule SetKey(std::span<const std::uint8_t, 8> key, Direction direction);
 
 // One block through the 16 rounds; `in` and `out` may be the same storage.
-void TransformBlock(const KeySchedule& schedule, std::span<const std::uint8_t, 8> in,
+void TransformBlock(const KeySchedule& schedule,
+                    std::span<const std::uint8_t, 8> in,
                     std::span<std::uint8_t, 8> out);
 
 // Every block of `blocks` in place (size a multiple of 8), several at a time; the same bytes

@@ -6,14 +6,16 @@ namespace sealing {
 
 void Wipe(void* data, std::size_t size) noexcept {
   auto* p = static_cast<volatile std::uint8_t*>(data);
-  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
+  for (std::size_t i = 0; i < size; ++i)
+    p[i] = 0;
 }
 
 void Wipe(std::span<std::uint8_t> bytes) noexcept {
   Wipe(bytes.data(), bytes.size());
 }
 
-SecretBytes::SecretBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
+SecretBytes::SecretBytes(std::span<const std::uint8_t> bytes)
+    : bytes_(bytes.begin(), bytes.end()) {}
 
 SecretBytes::SecretBytes(std::string_view bytes)
     : bytes_(reinterpret_cast<const std::uint8_t*>(bytes.data()),
