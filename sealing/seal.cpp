@@ -1,7 +1,6 @@
 #include "sealing/seal.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -95,12 +94,15 @@ std::vector<std::uint8_t> seal(std::span<const std::uint8_t> data,
     return {};
   std::vector<std::uint8_t> frame;
   try {
-    frame.resize(SealedSize(data.size()));
+    frame.reserve(SealedSize(data.size()));
   } catch (const std::bad_alloc&) {
     return {};
   }
+  // Each byte written once: prefix, payload, then the zero fill.
+  frame.resize(4);
   StoreLittleEndian(static_cast<std::uint32_t>(data.size()), frame.data());
-  std::memcpy(frame.data() + 4, data.data(), data.size());
+  frame.insert(frame.end(), data.begin(), data.end());
+  frame.resize(SealedSize(data.size()));
   BlockTransformer(password, des::Direction::kEncipher, maxThreads).Transform(frame);
   return frame;
 }
