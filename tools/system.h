@@ -80,6 +80,7 @@ class Output final : public Writer {
   std::string tempPath_;  // empty for standard output
   std::intptr_t handle_;
   bool replace_;
+  std::uint64_t written_ = 0;
 };
 
 bool StandardOutputIsTerminal();

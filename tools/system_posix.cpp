@@ -266,6 +266,12 @@ Output Output::ToStandardOutput() {
 
 void Output::Write(std::span<const std::uint8_t> bytes) {
   WriteAll(Fd(handle_), bytes, DisplayName(path_, true));
+  if (!tempPath_.empty()) {
+    // Start writing back to disk now, so the fsync in Commit has little left to wait for.
+    ::sync_file_range(Fd(handle_), static_cast<off_t>(written_), static_cast<off_t>(bytes.size()),
+                      SYNC_FILE_RANGE_WRITE);
+  }
+  written_ += bytes.size();
 }
 
 void Output::Commit() {
@@ -317,12 +323,13 @@ PromptResult PromptHidden(std::string_view prompt) {
   line.reserve(256);  // the password's bytes are wiped, so avoid leaving copies from growth
   LineEnd end = LineEnd::kCancel;
   {
-    WriteAll(tty.get(), {reinterpret_cast<const std::uint8_t*>(prompt.data()), prompt.size()},
-             "/dev/tty");
     const TerminalMode restore(tty.get(), saved);
     if (::tcsetattr(tty.get(), TCSAFLUSH, &quiet) != 0) {
       return {};
     }
+    // Shown only once echo is off, so nothing typed after it can appear.
+    WriteAll(tty.get(), {reinterpret_cast<const std::uint8_t*>(prompt.data()), prompt.size()},
+             "/dev/tty");
     end = ReadHiddenLine(tty.get(), line);
   }
   const std::uint8_t newline = '\n';
