@@ -74,6 +74,7 @@ TEST_P(NewQuestion, EachAnswerDoesWhatItSays) {
     ASSERT_TRUE(dialog);
     PressButton(dialog, IDCANCEL);
     ASSERT_TRUE(WaitClosed(dialog));
+    editor().Sync();
   }
 
   EXPECT_TRUE(editor().WaitText(answer.emptied ? L"" : text))
@@ -132,6 +133,7 @@ TEST_F(Document, SecondSaveOffersTheFirstPathAndOpenDoesNot) {
   PressButton(dialog, IDOK);
   ASSERT_TRUE(AnswerOverwritePrompt(editor(), dialog, IDYES));
   ASSERT_TRUE(WaitClosed(dialog));
+  editor().Sync();
   EXPECT_EQ(ReadFileBytes(path), Gbk(L"one two"));
 
   editor().Command(kCmdOpen);
@@ -140,6 +142,7 @@ TEST_F(Document, SecondSaveOffersTheFirstPathAndOpenDoesNot) {
   EXPECT_EQ(FileNameField(dialog), L"");
   PressButton(dialog, IDCANCEL);
   ASSERT_TRUE(WaitClosed(dialog));
+  editor().Sync();
   EXPECT_EQ(editor().Text(), L"one two");
 }
 
@@ -187,6 +190,7 @@ TEST_F(Document, OpenOfAnUnreadableFileKeepsTheText) {
   EXPECT_NE(box->text.find(L"locked.txt"), std::wstring::npos) << Utf8(box->text);
   PressButton(box->window, IDOK);
   ASSERT_TRUE(WaitClosed(box->window));
+  editor().Sync();
   EXPECT_EQ(editor().Text(), L"keep me");
 
   ASSERT_TRUE(editor().Activate());
@@ -211,6 +215,7 @@ TEST_F(Document, SaveOntoAReadOnlyFileIsRefused) {
   EXPECT_NE(box->text.find(L"readonly.txt"), std::wstring::npos) << Utf8(box->text);
   PressButton(box->window, IDOK);
   ASSERT_TRUE(WaitClosed(box->window));
+  editor().Sync();
 
   EXPECT_EQ(ReadFileBytes(path), old);
   EXPECT_NE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
@@ -236,6 +241,7 @@ TEST_F(Document, SaveWarnsBeforeCharactersGbkCannotHold) {
     EXPECT_TRUE(IsWindow(GetDlgItem(box->window, IDCANCEL)));
     PressButton(box->window, button);
     ASSERT_TRUE(WaitClosed(box->window));
+    editor().Sync();
     if (button == IDCANCEL) {
       EXPECT_FALSE(FileExists(path));
     }
@@ -299,6 +305,7 @@ TEST_F(Document, ClosingAnsweredCancelOrWithACancelledSaveKeepsTheWindow) {
   ASSERT_TRUE(dialog);
   PressButton(dialog, IDCANCEL);
   ASSERT_TRUE(WaitClosed(dialog));
+  editor().Sync();
 
   EXPECT_FALSE(editor().WaitExit(std::chrono::milliseconds(300)));
   EXPECT_TRUE(IsWindowVisible(editor().window()));

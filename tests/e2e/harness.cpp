@@ -241,7 +241,7 @@ void PressButton(HWND dialog, int id) {
 }
 
 bool WaitClosed(HWND window) {
-  return WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); });
+  return WaitUntil([&] { return !IsWindow(window); });
 }
 
 void TypeText(std::wstring_view text) {
@@ -342,6 +342,11 @@ HWND Editor::FocusedWindow() const {
 
 bool Editor::WaitFocusOnEditBox() const {
   return WaitUntil([&] { return FocusedWindow() == editBox_; });
+}
+
+bool Editor::Sync() const {
+  DWORD_PTR result = 0;
+  return SendWithTimeout(window_, WM_NULL, 0, 0, &result);
 }
 
 bool Editor::Running() const {

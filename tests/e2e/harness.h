@@ -78,6 +78,7 @@ std::optional<std::wstring> WindowText(HWND window);
 HWND Owner(HWND window);
 // Clicks a dialog button the way the dialog sees a click: WM_COMMAND with BN_CLICKED.
 void PressButton(HWND dialog, int id);
+// Waits until the window is destroyed.
 bool WaitClosed(HWND window);
 
 // The keyboard, through SendInput, to whatever window has the focus.
@@ -114,6 +115,10 @@ class Editor {
   bool Activate() const;
   HWND FocusedWindow() const;
   bool WaitFocusOnEditBox() const;
+
+  // Returns once the editor's thread next reads its messages: whatever it was doing when
+  // called (a write after a dialog closed, say) is done by then, or it waits in a new box.
+  bool Sync() const;
 
   bool Running() const;
   // The exit status once the process has ended within the deadline.

@@ -45,6 +45,7 @@ testing::AssertionResult EditorTest::ConfirmSaveDialog(const std::wstring& path,
   }
   if (!WaitClosed(dialog))
     return Failure("the save dialog stayed open for ") << Utf8(path);
+  editor().Sync();
   return testing::AssertionSuccess();
 }
 
@@ -57,6 +58,7 @@ testing::AssertionResult EditorTest::OpenFile(const std::wstring& path) {
     return Failure("cannot fill in the open dialog");
   if (!WaitClosed(dialog))
     return Failure("the open dialog stayed open for ") << Utf8(path);
+  editor().Sync();
   return testing::AssertionSuccess();
 }
 
@@ -71,6 +73,7 @@ testing::AssertionResult EditorTest::AnswerSaveQuestion(int button) {
   PressButton(box->window, button);
   if (!WaitClosed(box->window))
     return Failure("the save question stayed open");
+  editor().Sync();
   return testing::AssertionSuccess();
 }
 
@@ -86,6 +89,7 @@ testing::AssertionResult EditorTest::DismissMessage(std::wstring_view title,
   PressButton(box->window, IDOK);
   if (!WaitClosed(box->window))
     return Failure("the message box stayed open");
+  editor().Sync();
   return testing::AssertionSuccess();
 }
 
@@ -104,6 +108,7 @@ testing::AssertionResult EditorTest::GivePassword(std::wstring_view title,
   }
   if (!EnterPassword(prompt, password))
     return Failure("the password prompt did not take it");
+  editor().Sync();
   return testing::AssertionSuccess();
 }
 

@@ -141,6 +141,7 @@ TEST_F(Sealing, CancelInEitherPromptChangesNothing) {
   TypeText(L"typed then dropped");
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(WaitClosed(prompt));
+  editor().Sync();
   EXPECT_TRUE(editor().Running());
   EXPECT_EQ(editor().Text(), text);
 
@@ -150,6 +151,7 @@ TEST_F(Sealing, CancelInEitherPromptChangesNothing) {
   EXPECT_EQ(WindowText(prompt), kDecryptTitle);
   PressButton(prompt, IDCANCEL);
   ASSERT_TRUE(WaitClosed(prompt));
+  editor().Sync();
   EXPECT_EQ(editor().Text(), text);
 
   ASSERT_TRUE(editor().Activate());

@@ -87,13 +87,14 @@ TEST_F(MainWindow, EditBoxTakesTheOuterSizeOnResizeMaximizeMinimizeAndRestore) {
   EXPECT_TRUE(WaitUntil(fitsWindow)) << OuterSize(edit);
 
   editor().Post(WM_SYSCOMMAND, SC_MAXIMIZE);
-  ASSERT_TRUE(WaitUntil([&] { return IsZoomed(window) != FALSE; }));
-  EXPECT_GT(OuterSize(window).width, 700);
+  ASSERT_TRUE(WaitUntil([&] { return IsZoomed(window) && OuterSize(window).width > 700; }))
+      << OuterSize(window);
   EXPECT_TRUE(WaitUntil(fitsWindow)) << OuterSize(edit) << " in " << OuterSize(window);
 
   editor().Post(WM_SYSCOMMAND, SC_RESTORE);
-  ASSERT_TRUE(WaitUntil([&] { return !IsZoomed(window); }));
-  EXPECT_EQ(OuterSize(window), (Size{700, 450}));
+  ASSERT_TRUE(WaitUntil([&] {
+    return !IsZoomed(window) && OuterSize(window) == Size{700, 450};
+  })) << OuterSize(window);
   EXPECT_TRUE(WaitUntil(fitsWindow)) << OuterSize(edit);
 
   editor().Post(WM_SYSCOMMAND, SC_MINIMIZE);
@@ -165,6 +166,7 @@ TEST_P(HelpBoxes, ShowTheirTextAndChangeNothing) {
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == box->window; }));
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(WaitClosed(box->window));
+  editor().Sync();
   EXPECT_TRUE(editor().Running());
   EXPECT_EQ(editor().Text(), typed);
 
