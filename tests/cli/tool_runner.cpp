@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -18,6 +19,7 @@ namespace {
 constexpr int kTimeoutMs = 60'000;
 
 [[noreturn]] void ExecTool(const Invocation& invocation) {
+  ::signal(SIGPIPE, SIG_DFL);
   for (const auto& [name, value] : invocation.env) {
     ::setenv(name.c_str(), value.c_str(), 1);
   }
@@ -70,6 +72,8 @@ bool Drain(int fd, std::string& into) {
 }  // namespace
 
 ToolResult RunTool(const Invocation& invocation) {
+  // A child that exits without reading all its input must not kill the test with SIGPIPE.
+  ::signal(SIGPIPE, SIG_IGN);
   int in[2], out[2], err[2];
   if (::pipe(in) != 0 || ::pipe(out) != 0 || ::pipe(err) != 0) {
     throw std::runtime_error("pipe failed");
