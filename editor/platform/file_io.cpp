@@ -72,24 +72,41 @@ IoStatus WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
   return {true, {}};
 }
 
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Replaces the existing file at `path` by `temp`. The old file goes to a backup name of our own
+// (without one, some ReplaceFileW implementations leave their own backup behind on failure),
+// which is removed afterwards, or put back if the swap stopped half way.
+IoStatus ReplaceExisting(const std::wstring& temp, const std::wstring& path, DWORD oldAttributes) {
+  const std::wstring backup = temp + L".old";
+  if (!ReplaceFileW(path.c_str(), temp.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
+    const DWORD error = GetLastError();
+    if (!Exists(path) && Exists(backup)) {
+      MoveFileExW(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    } else if (Exists(path)) {
+      DeleteFileW(backup.c_str());
+    }
+    return Failure(error);
+  }
+  DeleteFileW(backup.c_str());
+  // Not every ReplaceFileW carries the attributes over; make sure they are the old ones.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD wanted = oldAttributes & kKept;
+  if ((GetFileAttributesW(path.c_str()) & kKept) != wanted) {
+    SetFileAttributesW(path.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
+  }
+  return {true, {}};
+}
+
 // Swaps the finished temporary file in for `path`.
 IoStatus SwapIn(const std::wstring& temp, const std::wstring& path, DWORD oldAttributes) {
-  if (oldAttributes != INVALID_FILE_ATTRIBUTES) {
-    if (ReplaceFileW(path.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr)) {
-      // Not every ReplaceFileW carries the attributes over; make sure they are the old ones.
-      constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-      const DWORD wanted = oldAttributes & kKept;
-      if ((GetFileAttributesW(path.c_str()) & kKept) != wanted) {
-        SetFileAttributesW(path.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
-      }
-      return {true, {}};
-    }
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-      return LastFailure();
-    }
-    // The old file vanished meanwhile: the temporary file becomes a new file.
+  if (oldAttributes != INVALID_FILE_ATTRIBUTES && Exists(path)) {
+    return ReplaceExisting(temp, path, oldAttributes);
   }
+  // A new file, or the old one vanished meanwhile.
   if (!MoveFileExW(temp.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return LastFailure();
