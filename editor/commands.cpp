@@ -111,6 +111,7 @@ bool Commands::Save() {
 
 void Commands::Encrypt() {
   EditContent content = platform_.ReadEditContent();
+  // Warn before the prompt: no password is typed for a text the user would rather fix first.
   if (!ConfirmLossyText(content.unrepresentable, messages::kLossyEncryptTail))
     return;
   ReplaceUnderPassword(Direction::kSeal, content.bytes, messages::kEncryptFailed);
