@@ -23,8 +23,8 @@ void TransformBlock(const KeySchedule& schedule,
                     std::span<const std::uint8_t, 8> in,
                     std::span<std::uint8_t, 8> out);
 
-// Every block of `blocks` in place (size a multiple of 8), several at a time; the same bytes
-// as TransformBlock on each.
+// Every whole 8-byte block of `blocks` in place, four at a time interleaved; the same bytes as
+// TransformBlock on each. Bytes after the last whole block are left as they are.
 void TransformBlocks(const KeySchedule& schedule, std::span<std::uint8_t> blocks);
 
 }  // namespace sealing::des
