@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
+#include <exception>
 #include <thread>
 
 #include "sealing/secret.h"
