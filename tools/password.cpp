@@ -65,19 +65,20 @@ sealing::SecretBytes ReadPasswordFile(const std::string& path) {
   Input input = Input::Open(path);
   std::vector<std::uint8_t> bytes(kMaxPasswordFileRead);
   std::size_t filled = 0;
-  while (filled < bytes.size()) {
-    const std::size_t got = input.Read(std::span(bytes).subspan(filled));
-    const auto newline =
-        std::find(bytes.begin() + static_cast<std::ptrdiff_t>(filled),
-                  bytes.begin() + static_cast<std::ptrdiff_t>(filled + got), std::uint8_t{'\n'});
-    filled += got;
-    if (got == 0 || newline != bytes.begin() + static_cast<std::ptrdiff_t>(filled)) {
-      break;
-    }
+  bool lineEnded = false;
+  while (filled < bytes.size() && !lineEnded) {
+    const std::span<std::uint8_t> free = std::span(bytes).subspan(filled);
+    const std::span<std::uint8_t> fresh = free.first(input.Read(free));
+    filled += fresh.size();
+    lineEnded = fresh.empty() || std::ranges::find(fresh, std::uint8_t{'\n'}) != fresh.end();
   }
   sealing::SecretBytes line(FirstLine(std::span(bytes).first(filled)));
   sealing::Wipe(bytes);
-  return PasswordToGbk(line.bytes(), "密码文件" + DisplayName(path, false));
+  const std::string origin = "密码文件" + DisplayName(path, false);
+  if (!lineEnded) {
+    throw Failure(ExitStatus::kUsage, origin + "的第一行太长");
+  }
+  return PasswordToGbk(line.bytes(), origin);
 }
 
 sealing::SecretBytes Prompt(std::string_view text) {

@@ -343,6 +343,9 @@ PromptResult PromptHidden(std::string_view prompt) {
   return result;
 }
 
+// glibc's GBK gives the same bytes as Windows code page 936 for every character both encode
+// (0x80 for the euro sign included). Only 936 encodes the private-use U+E000..U+E864 and
+// U+F8F5; glibc refuses those, so such a password is refused here rather than sealed wrongly.
 std::optional<sealing::SecretBytes> Utf8ToGbk(std::span<const std::uint8_t> utf8) {
   const Iconv converter("GBK", "UTF-8");
   if (!converter.valid()) {
