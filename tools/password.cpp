@@ -146,7 +146,7 @@ sealing::SecretBytes ObtainPassword(const PasswordSource& source, bool confirm) 
         throw Failure(ExitStatus::kUsage, "环境变量 " + source.argument + " 没有设置");
       }
       sealing::SecretBytes text(AsBytes(*value));
-      return PasswordToGbk(text.bytes(), "环境变量 " + source.argument);
+      return PasswordToGbk(text.bytes(), "环境变量 " + source.argument + " ");
     }
     case PasswordSource::Kind::kPrompt:
       break;
