@@ -91,3 +91,21 @@ TEST(EditContentTest, TypedCharactersGbkCannotHoldAreCounted) {
 
 }  // namespace
 }  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+TEST(BusyScopeTest, ShowsTheWaitCursorUntilDestroyed) {
+  Win32Platform platform(nullptr, nullptr);
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  SetCursor(arrow);
+  {
+    const auto busy = platform.ShowBusy();
+    ASSERT_NE(busy, nullptr);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+  }
+  EXPECT_EQ(GetCursor(), arrow);
+}
+
+}  // namespace
+}  // namespace vantrel
