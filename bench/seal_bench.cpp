@@ -176,8 +176,18 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("seal_all_cores", Seal, sealing::kAllCores)->UseRealTime();
   benchmark::RegisterBenchmark("unseal_all_cores", Unseal, sealing::kAllCores)->UseRealTime();
 
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+  // Repetitions in random order, so a change in the machine's load hits every benchmark alike;
+  // flags given on the command line come later and win.
+  std::vector<char*> args = {argv[0]};
+  std::string defaults[] = {"--benchmark_repetitions=5",
+                            "--benchmark_enable_random_interleaving=true",
+                            "--benchmark_report_aggregates_only=true"};
+  for (auto& flag : defaults)
+    args.push_back(flag.data());
+  args.insert(args.end(), argv + 1, argv + argc);
+  int argCount = static_cast<int>(args.size());
+  benchmark::Initialize(&argCount, args.data());
+  if (benchmark::ReportUnrecognizedArguments(argCount, args.data()))
     return 1;
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
