@@ -17,18 +17,22 @@ namespace {
 
 constexpr std::string_view kProgram = "vantrel-seal";
 
-// Standard input of unknown length is buffered whole; it may hold at most this much.
+// Input read whole (pipes, terminals, small files) may hold at most this much.
 std::uint64_t BufferLimit(Mode mode) {
   return mode == Mode::kSeal ? sealing::kMaxPayloadSize
                              : sealing::SealedSize(sealing::kMaxPayloadSize);
 }
 
-// The input's bytes as a reader with a known size: the file itself when it is a regular
+// Regular files at least this large are streamed by their size. Smaller ones are read to their
+// end, because kernel pseudo-files announce sizes they do not hold (/proc says 0, /sys a page).
+constexpr std::uint64_t kStreamFrom = 64 * 1024;
+
+// The input's bytes as a reader with a known size: the file itself when it is a large regular
 // file, otherwise everything it holds read into memory.
 class SizedInput {
  public:
   SizedInput(Input& input, Mode mode) : input_(input) {
-    if (const std::optional<std::uint64_t> size = input.Size()) {
+    if (const std::optional<std::uint64_t> size = input.Size(); size && *size >= kStreamFrom) {
       size_ = *size;
       return;
     }
