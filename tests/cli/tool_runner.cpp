@@ -1,6 +1,7 @@
 #include "tests/cli/tool_runner.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/resource.h>
@@ -25,6 +26,12 @@ constexpr int kTimeoutMs = 60'000;
   }
   if (invocation.newSession) {
     ::setsid();
+  }
+  if (invocation.user) {
+    const auto id = static_cast<uid_t>(*invocation.user);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0) {
+      ::_exit(125);
+    }
   }
   std::vector<char*> argv;
   std::string tool = VANTREL_SEAL_TOOL;

@@ -21,6 +21,8 @@ struct Invocation {
   std::optional<std::string> stdoutFile;  // the child's standard output goes to this file
   std::vector<std::pair<std::string, std::string>> env;
   bool newSession = false;  // detach the child from the controlling terminal
+  // Run the child as this user and group, with no supplementary groups (needs root).
+  std::optional<unsigned> user;
 };
 
 struct ToolResult {
