@@ -17,21 +17,6 @@ const std::wstring kMessageTitle = Wide("信息：");
 const std::wstring kOpenFailed = Wide("无法打开文件：");
 const std::wstring kSaveFailed = Wide("无法保存文件：");
 
-std::vector<std::wstring> FilesIn(const std::wstring& dir) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
-    return names;
-  do {
-    std::wstring name = entry.cFileName;
-    if (name != L"." && name != L"..")
-      names.push_back(name);
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-  return names;
-}
-
 using Document = EditorTest;
 
 // New on an untouched document asks nothing; its own emptying counts as a change, so the next

@@ -33,7 +33,7 @@ std::wstring WindowsPath(const std::string& path) {
 
 }  // namespace
 
-// Usage: vantrel-e2e-driver [gtest flags] --editor=PATH --data=DIR
+// Usage: vantrel-e2e-driver [gtest flags] --editor=PATH --data=DIR [--small-disk=DIR]
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   e2e::Settings settings;
@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
       settings.editorPath = WindowsPath(std::string(arg.substr(9)));
     } else if (arg.starts_with("--data=")) {
       settings.dataDir = WindowsPath(std::string(arg.substr(7)));
+    } else if (arg.starts_with("--small-disk=")) {
+      settings.smallDiskDir = WindowsPath(std::string(arg.substr(13)));
     }
   }
   if (settings.editorPath.empty()) {

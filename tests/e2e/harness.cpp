@@ -197,6 +197,21 @@ bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::wstring> FilesIn(const std::wstring& dir) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE)
+    return names;
+  do {
+    std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..")
+      names.push_back(name);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
+
 TempDir::TempDir() {
   static int serial = 0;
   wchar_t base[MAX_PATH];
@@ -347,6 +362,10 @@ bool Editor::WaitFocusOnEditBox() const {
 bool Editor::Sync() const {
   DWORD_PTR result = 0;
   return SendWithTimeout(window_, WM_NULL, 0, 0, &result);
+}
+
+bool Editor::WaitIdle(std::chrono::milliseconds timeout) const {
+  return WaitUntil([&] { return Sync(); }, timeout);
 }
 
 bool Editor::Running() const {

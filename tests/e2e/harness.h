@@ -25,6 +25,8 @@ inline constexpr std::chrono::milliseconds kDeadline{5000};
 struct Settings {
   std::wstring editorPath;
   std::wstring dataDir;
+  // A folder on a small file system of its own, for the full-disk scenario; empty when none.
+  std::wstring smallDiskDir;
 };
 const Settings& GetSettings();
 void SetSettings(Settings settings);
@@ -57,6 +59,8 @@ class Handle {
 std::optional<Bytes> ReadFileBytes(const std::wstring& path);
 bool WriteFileBytes(const std::wstring& path, const Bytes& bytes);
 bool FileExists(const std::wstring& path);
+// The names in a folder, without "." and "..".
+std::vector<std::wstring> FilesIn(const std::wstring& dir);
 
 // A fresh folder for one test's files, removed with everything in it at the end.
 class TempDir {
@@ -102,6 +106,7 @@ class Editor {
   ~Editor();
 
   HWND window() const { return window_; }
+  DWORD processId() const { return info_.dwProcessId; }
   HWND editBox() const { return editBox_; }
   DWORD threadId() const { return threadId_; }
 
@@ -119,6 +124,8 @@ class Editor {
   // Returns once the editor's thread next reads its messages: whatever it was doing when
   // called (a write after a dialog closed, say) is done by then, or it waits in a new box.
   bool Sync() const;
+  // Sync for a step that may keep the editor busy for long (a multi-megabyte text, say).
+  bool WaitIdle(std::chrono::milliseconds timeout) const;
 
   bool Running() const;
   // The exit status once the process has ended within the deadline.

@@ -10,7 +10,46 @@ testing::AssertionResult Failure(std::string_view what) {
   return testing::AssertionFailure() << what;
 }
 
+template <typename Sequence>
+testing::AssertionResult Same(const Sequence& actual, const Sequence& expected) {
+  if (actual == expected)
+    return testing::AssertionSuccess();
+  std::size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at])
+    ++at;
+  return testing::AssertionFailure() << "length " << actual.size() << ", expected "
+                                     << expected.size() << "; first difference at " << at;
+}
+
 }  // namespace
+
+std::wstring MixedLines(std::size_t minBytes) {
+  const std::wstring middle = Wide("行：加密记事本的长文档测试 mixed text, 中文与 ASCII 混排，");
+  std::wstring text;
+  std::size_t bytes = 0;
+  for (unsigned line = 0; bytes < minBytes; ++line) {
+    std::wstring row = Wide("第") + std::to_wstring(line) + middle +
+                       L"0123456789 abcdefghijklmnopqrstuvwxyz " + std::to_wstring(line * 7919u) +
+                       L"\r\n";
+    for (wchar_t ch : row)
+      bytes += ch < 0x80 ? 1 : 2;
+    text += row;
+  }
+  return text;
+}
+
+testing::AssertionResult SameText(const std::optional<std::wstring>& shown,
+                                  const std::wstring& expected) {
+  if (!shown)
+    return Failure("the edit box did not answer");
+  return Same(*shown, expected);
+}
+
+testing::AssertionResult SameBytes(const std::optional<Bytes>& actual, const Bytes& expected) {
+  if (!actual)
+    return Failure("the file cannot be read");
+  return Same(*actual, expected);
+}
 
 void EditorTest::SetUp() {
   editor_ = Editor::Start();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,15 @@ template <typename Row>
 std::string RowName(const testing::TestParamInfo<Row>& row) {
   return row.param.name;
 }
+
+// A document of CRLF lines of about 80 characters, Chinese and ASCII mixed, whose GBK form is
+// at least `minBytes` long. Every line differs, so a lost or repeated line shows.
+std::wstring MixedLines(std::size_t minBytes);
+
+// Comparisons that name the first difference instead of printing megabytes.
+testing::AssertionResult SameText(const std::optional<std::wstring>& shown,
+                                  const std::wstring& expected);
+testing::AssertionResult SameBytes(const std::optional<Bytes>& actual, const Bytes& expected);
 
 // One test against a freshly started editor, with a folder of its own for files.
 class EditorTest : public testing::Test {
