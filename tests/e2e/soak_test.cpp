@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "sealing/seal.h"
@@ -21,6 +22,12 @@ using vantrel::kCmdEncrypt;
 constexpr int kRounds = 50;
 constexpr int kSettledRound = 5;  // by then every buffer the editor reuses has its full size
 constexpr std::size_t kDocumentBytes = 4u << 20;
+
+// VANTREL_SOAK_BYTES and VANTREL_SOAK_ROUNDS shrink the run, to measure how its time scales.
+std::size_t FromEnvironment(const char* name, std::size_t fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? std::strtoull(value, nullptr, 10) : fallback;
+}
 constexpr std::chrono::seconds kBigStep{120};
 constexpr double kMiB = 1024.0 * 1024.0;
 
@@ -75,7 +82,9 @@ class Soak : public EditorTest {
 };
 
 TEST_F(Soak, FiftyRoundsOfEncryptAndDecryptOnFourMiB) {
-  const std::wstring text = MixedLines(kDocumentBytes);
+  const std::size_t documentBytes = FromEnvironment("VANTREL_SOAK_BYTES", kDocumentBytes);
+  const int rounds = static_cast<int>(FromEnvironment("VANTREL_SOAK_ROUNDS", kRounds));
+  const std::wstring text = MixedLines(documentBytes);
   const Bytes bytes = Gbk(text);
   const std::wstring password = Wide("长期测试密码 soak-42");
   const Bytes gbkPassword = Gbk(password);
@@ -98,7 +107,7 @@ TEST_F(Soak, FiftyRoundsOfEncryptAndDecryptOnFourMiB) {
   double encryptSeconds = 0;
   double decryptSeconds = 0;
   const auto soakStart = std::chrono::steady_clock::now();
-  for (int round = 1; round <= kRounds; ++round) {
+  for (int round = 1; round <= rounds; ++round) {
     start = std::chrono::steady_clock::now();
     ASSERT_TRUE(Run(kCmdEncrypt, password)) << "round " << round;
     encryptSeconds += SecondsSince(start);
@@ -110,7 +119,7 @@ TEST_F(Soak, FiftyRoundsOfEncryptAndDecryptOnFourMiB) {
     } else {
       ASSERT_TRUE(SameText(shown, sealedText)) << "sealed text of round " << round;
     }
-    if (round == 1 || round == kRounds / 2 || round == kRounds) {
+    if (round == 1 || round == rounds / 2 || round == rounds) {
       SaveAndCompare(sealedPath, sealed, round != 1);
     }
 
@@ -119,24 +128,25 @@ TEST_F(Soak, FiftyRoundsOfEncryptAndDecryptOnFourMiB) {
     decryptSeconds += SecondsSince(start);
     ASSERT_TRUE(SameText(editor().Text(), text)) << "text after round " << round;
 
-    if (round == kSettledRound)
+    if (round == std::min(kSettledRound, rounds))
       settled = MemoryOf(editor().processId());
   }
   const std::optional<Memory> last = MemoryOf(editor().processId());
   const double total = SecondsSince(soakStart);
   ASSERT_TRUE(settled && last) << "no memory figures for the editor";
-  std::printf("[ soak ] %d rounds in %.0f s: Encrypt %.2f s and Decrypt %.2f s a round\n", kRounds,
-              total, encryptSeconds / kRounds, decryptSeconds / kRounds);
+  std::printf("[ soak ] %d rounds in %.0f s: Encrypt %.2f s and Decrypt %.2f s a round\n", rounds,
+              total, encryptSeconds / rounds, decryptSeconds / rounds);
   std::printf(
       "[ soak ] working set %.1f MiB after round %d, %.1f MiB after round %d; "
       "private %.1f MiB, %.1f MiB\n",
-      settled->workingSet, kSettledRound, last->workingSet, kRounds, settled->privateBytes,
+      settled->workingSet, kSettledRound, last->workingSet, rounds, settled->privateBytes,
       last->privateBytes);
   // Noise: a tenth of the figure, and at least the size of one copy of the document.
-  const double allowed = std::max(settled->workingSet / 10, kDocumentBytes / kMiB);
+  const double allowed =
+      std::max(settled->workingSet / 10, static_cast<double>(documentBytes) / kMiB);
   EXPECT_LE(last->workingSet - settled->workingSet, allowed);
   EXPECT_LE(last->privateBytes - settled->privateBytes,
-            std::max(settled->privateBytes / 10, kDocumentBytes / kMiB));
+            std::max(settled->privateBytes / 10, static_cast<double>(documentBytes) / kMiB));
 
   SaveAndCompare(dir_.File(L"plain.txt"), bytes, false);
 }
