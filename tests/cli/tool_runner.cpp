@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 namespace vantrel::tool::testing {
 namespace {
@@ -27,14 +28,18 @@ constexpr int kTimeoutMs = 60'000;
   if (invocation.newSession) {
     ::setsid();
   }
+  std::string tool = VANTREL_SEAL_TOOL;
   if (invocation.user) {
+    // The build tree may sit in a folder the other user cannot enter: open the program while
+    // still privileged and start it through its descriptor.
+    const int program = ::open(tool.c_str(), O_RDONLY | O_CLOEXEC);
     const auto id = static_cast<uid_t>(*invocation.user);
-    if (::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0) {
+    if (program < 0 || ::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0) {
       ::_exit(125);
     }
+    tool = "/proc/self/fd/" + std::to_string(program);
   }
   std::vector<char*> argv;
-  std::string tool = VANTREL_SEAL_TOOL;
   argv.push_back(tool.data());
   std::vector<std::string> args = invocation.args;
   for (std::string& arg : args) {
