@@ -28,7 +28,9 @@ std::size_t FromEnvironment(const char* name, std::size_t fallback) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' ? std::strtoull(value, nullptr, 10) : fallback;
 }
-constexpr std::chrono::seconds kBigStep{120};
+// Under Wine the word-wrapping edit box takes about 50 s to show each MiB of sealed text (its
+// lines run for tens of kilobytes between line breaks), so one step may take minutes.
+constexpr std::chrono::seconds kBigStep{600};
 constexpr double kMiB = 1024.0 * 1024.0;
 
 const std::wstring kEncryptTitle = Wide("输入加密密码");
@@ -37,8 +39,8 @@ const std::wstring kDecryptTitle = Wide("输入解密密码");
 const std::wstring kDecryptLabel = Wide("请输入解密密码：");
 
 struct Memory {
-  double workingSet = 0;  // MiB
-  double privateBytes = 0;
+  double workingSet = 0;    // MiB
+  double privateBytes = 0;  // printed only: Wine gives 0 for another process
 };
 
 std::optional<Memory> MemoryOf(DWORD processId) {
@@ -145,8 +147,6 @@ TEST_F(Soak, FiftyRoundsOfEncryptAndDecryptOnFourMiB) {
   const double allowed =
       std::max(settled->workingSet / 10, static_cast<double>(documentBytes) / kMiB);
   EXPECT_LE(last->workingSet - settled->workingSet, allowed);
-  EXPECT_LE(last->privateBytes - settled->privateBytes,
-            std::max(settled->privateBytes / 10, static_cast<double>(documentBytes) / kMiB));
 
   SaveAndCompare(dir_.File(L"plain.txt"), bytes, false);
 }
